@@ -1,0 +1,7 @@
+#include "commands/commands.h"
+
+namespace commands {
+
+void OnRestoreDefaults() {}
+
+}  // namespace commands
