@@ -14,7 +14,8 @@ static_assert(offsetof(sys::SystemInfo, dwNumberOfProcessors) == offsetof(SYSTEM
               "SYSTEM_INFO layout");
 static_assert(offsetof(sys::OpenFileNameA, lpTemplateName) == offsetof(OPENFILENAMEA, lpTemplateName),
               "OPENFILENAMEA layout");
-static_assert(sizeof(sys::OpenFileNameA) == OPENFILENAME_SIZE_VERSION_400A, "pre-2000 OPENFILENAMEA size");
+static_assert(sizeof(sys::OpenFileNameA) == offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(void*),
+              "pre-2000 OPENFILENAMEA size (OPENFILENAME_SIZE_VERSION_400A)");
 static_assert(offsetof(sys::OpenFileNameA, Flags) == offsetof(OPENFILENAMEA, Flags), "OPENFILENAMEA layout");
 static_assert(sys::kKeyRead == KEY_READ && sys::kKeyWrite == KEY_WRITE && sys::kKeyWow64_64Key == KEY_WOW64_64KEY,
               "registry access masks");
