@@ -30,6 +30,7 @@ struct FilterCase {
   std::string filter;
   std::string list;
 };
+void PrintTo(const FilterCase& c, std::ostream* out) { *out << c.name; }
 
 class FilterListTest : public testing::TestWithParam<FilterCase> {};
 
@@ -98,6 +99,7 @@ struct ParameterCase {
   std::optional<std::string> expectedTitle;
   std::optional<std::string> expectedFilter;
 };
+void PrintTo(const ParameterCase& c, std::ostream* out) { *out << c.name; }
 
 class OmittedOrEmptyTest : public testing::TestWithParam<ParameterCase> {};
 
@@ -143,6 +145,7 @@ struct DirectoryCase {
   std::string finalDirectory;
   std::vector<std::string> programChanges;
 };
+void PrintTo(const DirectoryCase& c, std::ostream* out) { *out << c.name; }
 
 class CurrentDirectoryTest : public testing::TestWithParam<DirectoryCase> {};
 

@@ -86,6 +86,18 @@ std::string ProgramFile(const SimulatedWindows& windows, const char* application
   return std::string();
 }
 
+// What the system's reg tool does with "reg delete HKEY_CLASSES_ROOT\<key> /f": the key
+// goes with everything below it, in the native view (the tool matches the system).
+void RunRegTool(SimulatedWindows& windows, const std::string& commandLine) {
+  const std::string prefix = "reg delete HKEY_CLASSES_ROOT\\";
+  const std::string suffix = " /f";
+  if (commandLine.compare(0, prefix.size(), prefix) != 0 || commandLine.size() < prefix.size() + suffix.size() ||
+      commandLine.compare(commandLine.size() - suffix.size(), suffix.size(), suffix) != 0)
+    return;
+  std::string key = commandLine.substr(prefix.size(), commandLine.size() - prefix.size() - suffix.size());
+  windows.registry.DeleteKeyTree(sys::kHkeyClassesRoot, key, View::kNative);
+}
+
 sys::Bool ApiCreateProcessA(const char* applicationName, char* commandLine, sys::Bool inheritHandles,
                             sys::Dword creationFlags, const char* currentDirectory, sys::Dword startupFlags,
                             sys::Word showWindow, sys::Handle* process, sys::Handle* thread) {
@@ -106,6 +118,8 @@ sys::Bool ApiCreateProcessA(const char* applicationName, char* commandLine, sys:
   *process = started.process;
   *thread = started.thread;
   shell.processes.push_back(started);
+  if (shell.runRegTool && Lower(started.startedFile) == Lower(windows.systemDirectory + "\\reg.exe"))
+    RunRegTool(windows, started.commandLine);
   return 1;
 }
 

@@ -63,6 +63,9 @@ struct SimShell {
   // reg tool is always there.
   std::vector<StartedProcess> processes;
   bool failProcessStart = false;
+  // The system's reg tool does its work at once (a "reg delete" of a key of
+  // HKEY_CLASSES_ROOT); off: it does nothing, as if it had not run yet.
+  bool runRegTool = true;
   std::vector<std::pair<sys::Handle, sys::Dword>> inputIdleWaits;
   std::vector<sys::Handle> closedHandles;
   // How often each handle of a started process was closed.
