@@ -54,6 +54,7 @@ Text::Text(Text&& other) noexcept : bytes_(other.bytes_), length_(other.length_)
 Text& Text::operator=(const Text& other) {
   if (this != &other) {
     length_ = 0;
+    if (bytes_) bytes_[0] = '\0';  // an empty Text must not keep showing the old bytes
     Append(other.c_str(), other.length_);
   }
   return *this;

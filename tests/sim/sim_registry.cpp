@@ -273,7 +273,7 @@ bool SimRegistry::Fails(const std::string& function, sys::Long* error) {
   auto fault = byFunction->second.find(nth);
   if (fault == byFunction->second.end()) return false;
   if (error) *error = fault->second;
-  Note(function + " #" + std::to_string(nth) + " made to fail");
+  Note("fault: " + function + " #" + std::to_string(nth));
   return true;
 }
 
