@@ -181,6 +181,20 @@ std::vector<Scenario> WriterScenarios() {
          EXPECT_EQ(env.reg().Calls("RegSetValueExA"), 0);
          EXPECT_EQ(env.reg().Calls("RegCloseKey"), 1);  // the root handle
        }},
+      {"KeyPathStartingWithBackslashCannotBeCreated", Op::kWrite, 1, "\\A\\", "v", kOmitted, kOmitted, 1, Nothing,
+       0, -1,
+       [](Env& env) {
+         ExpectUnchanged(env);
+         EXPECT_EQ(env.reg().Calls("RegSetValueExA"), 0);
+       }},
+      {"OverlongKeyNameCannotBeCreated", Op::kWrite, 3, "A\\" + std::string(256, 'k') + "\\", "v", kOmitted, kOmitted,
+       1, Nothing, 0, -1, ExpectUnchanged},
+      {"OverlongValueNameCannotBeSetButTheKeyStays", Op::kWrite, 3, "A\\" + std::string(16384, 'n'), "v", kOmitted,
+       kOmitted, 1, Nothing, 0, -1,
+       [](Env& env) {
+         EXPECT_TRUE(env.reg().KeyExists(kHkcu, "A", env.target));
+         EXPECT_EQ(env.reg().Calls("RegCloseKey"), 2);
+       }},
       {"ValueCannotBeSetButCreatedKeysStay", Op::kWrite, 1, texts::kTgaEditCommandPath, "v", kOmitted, kOmitted, 1,
        [](Env& env) { env.reg().FailCall("RegSetValueExA", 1); }, 0, -1,
        [](Env& env) {

@@ -14,6 +14,10 @@ constexpr sys::Long kErrorBadPathname = 161;
 constexpr sys::Long kErrorNoAccess = 998;
 constexpr sys::Long kErrorCallNotImplemented = 120;
 constexpr sys::Dword kErrorInvalidFunction = 1;
+// Wine's limits: a longer key name is refused with ERROR_MORE_DATA, a longer value name
+// with ERROR_INVALID_PARAMETER.
+constexpr std::size_t kMaxKeyName = 255;
+constexpr std::size_t kMaxValueName = 16383;
 constexpr sys::Dword kAllAccess = 0xF003F;
 // Everything that changes a key or its values, or the key's security.
 constexpr sys::Dword kWriteRights = 0x0002 | 0x0004 | 0x0020 | 0x10000 | 0x40000 | 0x80000;
@@ -379,6 +383,8 @@ sys::Long SimRegistry::CreateKey(sys::Hkey key, const char* subKey, sys::Dword r
   if (reserved != 0 || !result || !subKey) return sys::kErrorInvalidParameter;
   std::vector<std::string> names;
   if (!SplitKeyPath(subKey, &names)) return kErrorBadPathname;
+  for (const std::string& name : names)
+    if (name.size() > kMaxKeyName) return sys::kErrorMoreData;
   if ((access & kWriteRights) && readOnlyRoots.count(where.root)) return sys::kErrorAccessDenied;
   std::uint32_t root;
   if (PredefinedRoot(key, &root)) where.view = ViewFor(access, where.view);
@@ -446,6 +452,7 @@ sys::Long SimRegistry::SetValue(sys::Hkey key, const char* valueName, sys::Dword
   if (!Resolve(key, &where, &held)) return sys::kErrorInvalidHandle;
   if (!(held & sys::kKeySetValue)) return sys::kErrorAccessDenied;
   if (reserved != 0) return sys::kErrorInvalidParameter;
+  if (valueName && std::strlen(valueName) > kMaxValueName) return sys::kErrorInvalidParameter;
   if (!data && size) return kErrorNoAccess;  // what Wine answers for a count without bytes
   SimKey* at = Walk(where);
   if (!at) return sys::kErrorFileNotFound;
