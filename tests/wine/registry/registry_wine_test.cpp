@@ -363,7 +363,7 @@ TEST(WineRegistry64Bit, KeyOnlyInThe32BitViewIsNotSeen) {
   RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "Software\\SetImageEditorTests", KEY_WOW64_32KEY, 0);
 }
 
-// What Parts of the program see of HKEY_CLASSES_ROOT is the scratch key: the real one
+// What the program sees of HKEY_CLASSES_ROOT is the scratch key: the real one
 // stays untouched.
 TEST(WineRegistry64Bit, WritesReachTheScratchKeyOnly) {
   scratch::Clear();
