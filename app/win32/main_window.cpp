@@ -25,7 +25,6 @@ HICON g_smallIcon;
 HFONT g_button2Font;  // owned by 按钮2, deleted when that button goes
 WNDPROC g_buttonProc;
 
-
 bool IsOurWindow(HWND window) { return window && (window == g_window || IsChild(g_window, window)); }
 
 void FillWithButtonFace(HDC dc, const RECT& area) { FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE)); }
@@ -41,6 +40,22 @@ void RestoreFocus() {
     SetFocus(last);
   else
     FocusControl(app::FirstFocusId());
+}
+
+// A task-modal message box goes away while the window is still disabled, so the
+// system activates nothing of ours in its place, or activates the window while its
+// controls cannot take the focus. Once enabled again, the window takes the activation
+// and the focus back, unless another program has taken them meanwhile.
+void TakeBackActivation(HWND window) {
+  HWND active = GetActiveWindow();
+  if (!active) {
+    HWND foreground = GetForegroundWindow();
+    if (!foreground || GetWindowThreadProcessId(foreground, nullptr) == GetCurrentThreadId())
+      SetForegroundWindow(window);
+  } else if (active == window) {
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(window, focus)) RestoreFocus();
+  }
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -62,6 +77,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_SETFOCUS:
       RestoreFocus();
+      return 0;
+    case WM_ENABLE:
+      if (wParam) TakeBackActivation(window);
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED && lParam) app::DispatchClick(LOWORD(wParam));
