@@ -19,7 +19,7 @@ constexpr char kWindowClassName[] = "SetImageEditorMainWindow";
 constexpr char kLabelClassName[] = "SetImageEditorLabel";
 
 HWND g_window;
-HWND g_focusWhenDeactivated;  // the child to give the focus back to
+HWND g_lastFocus;  // the control to give the focus back to
 HICON g_bigIcon;
 HICON g_smallIcon;
 HFONT g_button2Font;  // owned by 按钮2, deleted when that button goes
@@ -33,9 +33,14 @@ void FocusControl(int id) {
   if (HWND control = GetDlgItem(g_window, id)) SetFocus(control);
 }
 
+void RememberFocus(HWND control) {
+  if (control && IsChild(g_window, control)) g_lastFocus = control;
+}
+
 // On activation and restore: back to the control that had the focus, if it is still there.
 void RestoreFocus() {
-  HWND last = g_focusWhenDeactivated;
+  if (IsIconic(g_window)) return;  // a minimised window keeps the focus itself
+  HWND last = g_lastFocus;
   if (last && IsWindow(last) && IsChild(g_window, last))
     SetFocus(last);
   else
@@ -68,14 +73,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     }
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(window, focus)) g_focusWhenDeactivated = focus;
-      } else if (!HIWORD(wParam)) {  // not while minimised
+      if (LOWORD(wParam) == WA_INACTIVE)
+        RememberFocus(GetFocus());
+      else if (!HIWORD(wParam))  // not while minimised
         RestoreFocus();
-      }
       return 0;
+    case WM_SYSCOMMAND:
+      // Minimising may leave the window active and move the focus to the window itself.
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) RememberFocus(GetFocus());
+      break;
     case WM_SETFOCUS:
+      RememberFocus(reinterpret_cast<HWND>(wParam));  // the control that just lost it
       RestoreFocus();
       return 0;
     case WM_ENABLE:
@@ -92,7 +100,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (g_smallIcon) DestroyIcon(g_smallIcon);
       g_bigIcon = g_smallIcon = nullptr;
       g_window = nullptr;
-      g_focusWhenDeactivated = nullptr;
+      g_lastFocus = nullptr;
       break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
