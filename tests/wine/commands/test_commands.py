@@ -201,7 +201,7 @@ class CommandsTest(harness.WineTestCase):
         before = [stored(k) for k in (TGA_KEY, IMAGE_KEY, DDS_KEY)]
         program, _ = self.start("clean")
         dialog = self.open_dialog(program)
-        harness.click(child(dialog, id=2))  # 取消
+        harness.click(child(dialog, id=2, cls="Button"))  # 取消
         wait_gone(dialog)
         self.assertEqual(self.read_box(program), "请选择一个需要指定的图片编辑器")
         self.assert_no_more_boxes(program)
