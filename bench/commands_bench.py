@@ -9,9 +9,11 @@ Wine's dialog itself takes about 2 s to close after its confirmation (a bare
 GetOpenFileNameA call does the same, whatever the structure size and flags), so the
 time between the dialog being gone and the first box (our part: the existence test,
 the three writes and the box) is given too; the end of the dialog is seen when its
-watcher process ends, a little late, so that figure reads low. Each round measures both buttons and both reg runs; the figures are medians over the
+watcher process ends, a little late, so that figure reads low.
+
+Each round measures both buttons and both reg runs; the figures are medians over the
 rounds, and the ratios are taken within this one run. A box counts as shown when
-inspect.exe, already watching, reports it (it looks every 5 ms).
+inspect.exe, already watching, reports it (it looks every millisecond).
 
 Run through bench/commands_bench.sh.
 """
