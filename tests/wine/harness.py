@@ -33,6 +33,7 @@ import json
 import os
 import shutil
 import subprocess
+import tempfile
 import time
 import unittest
 
@@ -84,10 +85,16 @@ def check_environment():
 def inspect(*args, timeout=30):
     """Runs inspect.exe with the given arguments; returns (exit code, list of dicts)."""
     check_environment()
-    result = subprocess.run([WINE, inspect_exe()] + [str(a) for a in args],
-                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
+    # Output through a file, not a pipe: a Wine process that inspect.exe happens to start
+    # (the desktop process) would keep a pipe open long after inspect.exe has ended.
+    with tempfile.TemporaryFile() as output:
+        result = subprocess.run([WINE, inspect_exe()] + [str(a) for a in args],
+                                stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.DEVNULL,
+                                timeout=timeout)
+        output.seek(0)
+        text = output.read().decode("utf-8")
     windows = []
-    for line in result.stdout.decode("utf-8").splitlines():
+    for line in text.splitlines():
         line = line.strip()
         if line.startswith("{"):
             windows.append(json.loads(line))
