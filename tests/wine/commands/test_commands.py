@@ -66,13 +66,6 @@ def reg_query_default(key):
     return None
 
 
-def client_area(window):
-    """The window without its frame, for pictures (no window manager draws one here)."""
-    ox, oy = window["client_origin"]
-    width, height = window["client"]
-    return {"rect": [ox, oy, ox + width, oy + height]}
-
-
 def wait_gone(window, timeout=10):
     code, _ = harness.inspect("--wait-gone", window["hwnd"], "--timeout", int(timeout * 1000),
                               timeout=timeout + 30)
@@ -111,7 +104,7 @@ class CommandsTest(harness.WineTestCase):
         texts = harness.texts(box, cls="Static")
         if screenshot:
             time.sleep(0.3)  # let it paint
-            harness.screenshot(client_area(box), screenshot)
+            harness.screenshot(box, screenshot)
         if box.get("active") != box["hwnd"]:
             # Once the reg processes have started, Wine leaves no window of ours active;
             # a user clicks the box first. An empty corner of it, not its button.
@@ -139,7 +132,7 @@ class CommandsTest(harness.WineTestCase):
         dialog = program.wait_window(DIALOG_TITLE, cls="#32770", timeout=20)
         if screenshot:
             time.sleep(0.5)
-            harness.screenshot(client_area(dialog), screenshot)
+            harness.screenshot(dialog, screenshot)
         return dialog
 
     def wait_deleted(self, *keys):
