@@ -46,10 +46,9 @@ def run_wine(*args):
                    check=True, timeout=60)
 
 
-def click_and_time(window, title, gone=None):
+def click_and_time(window, title):
     """Clicks the window's centre and returns the seconds until a box titled `title`
-    of the program is seen, and until the window `gone` (a hwnd) is gone, if given
-    (seen when that watcher ends, so a little late)."""
+    is seen."""
     watcher = subprocess.Popen([harness.WINE, harness.inspect_exe(), "--wait-title", title, "--class", "#32770",
                                 "--timeout", "30000", "--ready"], stdout=subprocess.PIPE,
                                stderr=subprocess.DEVNULL)
@@ -62,30 +61,18 @@ def click_and_time(window, title, gone=None):
         seen["line"] = watcher.stdout.readline()
         seen["box"] = time.monotonic()
 
-    threads = [threading.Thread(target=note_box)]
-    if gone:
-        gone_watcher = subprocess.Popen([harness.WINE, harness.inspect_exe(), "--wait-gone", gone, "--timeout",
-                                         "30000"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(1.0)  # watching by then
-
-        def note_gone():
-            gone_watcher.wait(timeout=60)
-            seen["gone"] = time.monotonic()
-
-        threads.append(threading.Thread(target=note_gone))
+    thread = threading.Thread(target=note_box)
     x, y = harness.centre(window)
     harness.move_to(x, y)
     time.sleep(0.2)
-    for thread in threads:
-        thread.start()
+    thread.start()
     start = time.monotonic()
     subprocess.run(["xdotool", "click", "1"], check=True, timeout=30)
-    for thread in threads:
-        thread.join(timeout=60)
+    thread.join(timeout=60)
     watcher.wait(timeout=30)
     if not seen.get("line", b"").startswith(b"{"):
         raise harness.HarnessError("no box %r after the click" % title)
-    return seen["box"] - start, (seen["gone"] - start) if gone else None
+    return seen["box"] - start
 
 
 def dismiss(program):
@@ -113,7 +100,7 @@ def baseline_round():
         dialog = program.wait_window(DIALOG_TITLE, cls="#32770", timeout=30)
         harness.type_text(dialog, "bench\\setimageeditor.exe")
         time.sleep(0.3)
-        shown, _ = click_and_time(child(dialog, id=1, cls="Button"), INFO)
+        shown = click_and_time(child(dialog, id=1, cls="Button"), INFO)
         dismiss(program)
         program.wait_exit(timeout=15)
         return shown
@@ -144,11 +131,11 @@ def main():
             dialog = program.wait_window(DIALOG_TITLE, cls="#32770", timeout=20)
             harness.type_text(dialog, "bench\\setimageeditor.exe")
             time.sleep(0.3)
-            set_times.append(click_and_time(child(dialog, id=1, cls="Button"), INFO)[0])
+            set_times.append(click_and_time(child(dialog, id=1, cls="Button"), INFO))
             for _ in range(3):
                 dismiss(program)
 
-            restore_times.append(click_and_time(child(program.window(), id=103), INFO)[0])
+            restore_times.append(click_and_time(child(program.window(), id=103), INFO))
             dismiss(program)
             time.sleep(1.0)  # let the two reg processes of the program finish
 
