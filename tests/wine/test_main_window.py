@@ -193,14 +193,19 @@ class Keyboard(harness.WineTestCase):
         harness.press(window, "Escape")
         self.assertEqual(program.wait_exit(), 0)
 
-    def test_close_keys_end_the_program_with_exit_code_0(self):
-        for focus, key in [(BUTTON2, "Escape"), (BUTTON1, "Escape"), (BUTTON2, "alt+F4")]:
+    def test_closing_ends_the_program_with_exit_code_0(self):
+        for focus, key in [(BUTTON2, "Escape"), (BUTTON1, "Escape"), (BUTTON2, "alt+F4"),
+                           (BUTTON1, "the close button")]:
             with self.subTest(focus=focus[:4], key=key):
                 program, window = start(self)
                 if focus != BUTTON2:
                     harness.press(window, "Tab")
                     wait_focus(program, focus)
-                harness.press(window, key)
+                if key == "the close button":
+                    # The rightmost caption button, as Wine draws it.
+                    harness.click_at(window["rect"][2] - 12, window["rect"][1] + 12)
+                else:
+                    harness.press(window, key)
                 self.assertEqual(program.wait_exit(timeout=10), 0)
                 self.assertEqual(harness.top_windows(title=TITLE, pid=program.pid), [])
 
