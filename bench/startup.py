@@ -24,8 +24,10 @@ def measure(exe, title, inspect_exe):
     watcher = subprocess.Popen([WINE, inspect_exe, "--wait-title", title, "--timeout", "30000", "--ready"],
                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
     try:
-        if watcher.stdout.readline().strip() != b"ready":
-            raise SystemExit("startup: inspect.exe did not start watching")
+        first = watcher.stdout.readline()
+        if first.strip() != b"ready":
+            raise SystemExit("startup: inspect.exe did not start watching (%r, exit code %s)" %
+                             (first, watcher.poll()))
         start = time.perf_counter()
         app = subprocess.Popen([WINE, exe], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
