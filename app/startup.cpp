@@ -27,8 +27,7 @@ void EnterExecutableFolder(core::ProcessState& state) {
 
   // "C:" alone would mean the drive's own current directory, not its root.
   char folder[sys::kMaxPath + 1];
-  std::memcpy(folder, path, cut - 1);
-  folder[cut - 1] = '\0';
+  std::strcpy(folder, state.executableFolder);
   if (cut - 1 == 2 && folder[1] == ':') std::strcpy(folder + 2, "\\");
   api.SetCurrentDirectoryA(folder);
 }
