@@ -25,13 +25,9 @@ bool FileExists(const core::Text& path) {
 }
 
 core::Text SystemProgramPath(const char* fileName) {
-  char directory[sys::kMaxPath];
-  sys::Dword length = sys::System().GetSystemDirectoryA(directory, sizeof directory);
-  if (length == 0 || length >= sizeof directory) return core::Text();
-  core::Text path(directory, length);
-  path.Append("\\");
-  path.Append(fileName);
-  return path;
+  char path[sys::kMaxPath + 32];
+  if (!core::SystemDirectoryPath(fileName, path, sizeof path)) return core::Text();
+  return core::Text(path);
 }
 
 bool StartCommandLine(const core::Text& applicationName, const core::Text& commandLine) {

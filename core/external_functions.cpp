@@ -49,15 +49,19 @@ bool BuildSystemLibraryPath(const char* systemDirectory, const char* name, char*
   return true;
 }
 
+bool SystemDirectoryPath(const char* name, char* out, std::size_t capacity) {
+  char directory[sys::kMaxPath];
+  sys::Dword length = sys::System().GetSystemDirectoryA(directory, sizeof directory);
+  if (length == 0 || length >= sizeof directory) return false;
+  return BuildSystemLibraryPath(directory, name, out, capacity);
+}
+
 sys::Hmodule LoadSystemLibrary(const char* name) {
   const sys::SystemApi& api = sys::System();
   if (sys::Hmodule module = api.LoadLibraryExA(name, sys::kLoadLibrarySearchSystem32)) return module;
   // Windows without the search flags: name the file in the system directory in full.
-  char directory[sys::kMaxPath];
-  sys::Dword length = api.GetSystemDirectoryA(directory, sizeof directory);
-  if (length == 0 || length >= sizeof directory) return nullptr;
   char path[sys::kMaxPath + 32];
-  if (!BuildSystemLibraryPath(directory, name, path, sizeof path)) return nullptr;
+  if (!SystemDirectoryPath(name, path, sizeof path)) return nullptr;
   return api.LoadLibraryA(path);
 }
 

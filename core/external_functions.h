@@ -49,6 +49,10 @@ sys::Hmodule LoadSystemLibrary(const char* name);
 // Returns false when it does not fit.
 bool BuildSystemLibraryPath(const char* systemDirectory, const char* name, char* out, std::size_t capacity);
 
+// The same path in the system directory the system reports. False when that directory
+// cannot be read or the path does not fit.
+bool SystemDirectoryPath(const char* name, char* out, std::size_t capacity);
+
 // Calls through the table. With the declared calling convention the callee always
 // removes exactly the arguments it was given, so no stack check is needed after them.
 template <typename Fn>
